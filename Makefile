@@ -1,0 +1,42 @@
+# driftmosaic-b: build, play and test.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps build run test test-release test-asan bench size clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Plays the show from the build folder, where the music module lies.
+run: build
+	cd $(BUILD) && ./driftmosaic-b $(ARGS)
+
+test: deps test-release test-asan
+
+test-release: build
+	cd $(BUILD) && ctest --output-on-failure -j 2
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDM_SANITIZE=ON -DDM_BENCH=OFF
+
+test-asan: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j 2
+
+bench: build
+	$(BUILD)/dm_bench
+
+size: build
+	@tools/check-size.sh $(BUILD)/driftmosaic-b
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,3 @@
+#include "app/random.h"
+
+uint32_t RandSeed = 0;

@@ -1,0 +1,1 @@
+// SDL display device (to come).
