@@ -4,12 +4,19 @@
 #include <cstring>
 
 void TSurface::Allocate(int32_t width, int32_t height, TPixelLayout layout, int32_t pitch) {
+  Layout = layout;
+  Lost = false;
+  // A display that reports no usable size leaves the surface without pixels
+  // (it then does not exist, and nothing draws into it).
+  if (width <= 0 || height <= 0 || width > (1 << 20) || height > (1 << 20)) {
+    Width = Height = Pitch = 0;
+    Storage.clear();
+    return;
+  }
   Width = width;
   Height = height;
-  Layout = layout;
   Pitch = pitch > width * 2 ? pitch : width * 2;
   Storage.assign(size_t(Pitch) * size_t(height), 0);
-  Lost = false;
 }
 
 uint32_t DeviceColor(const TSurface& surface, TColor rgb) { return ConvertColor(surface.Layout, rgb); }
@@ -27,15 +34,34 @@ void PutPixel(TSurface& surface, int32_t x, int32_t y, uint32_t value) {
 
 namespace {
 
-// Copies one row of n pixels, skipping those equal to key when keyed.
-// memmove keeps overlapping rows of a self-copy intact.
-inline void CopyRow(uint16_t* dst, const uint16_t* src, int32_t n, bool keyed, uint16_t key) {
+// One row of n pixels between two rows that do not overlap: a different
+// surface, or another row of the same one. The keyed loop stores every
+// pixel (its old value where the key matches), so it becomes a vector blend.
+inline void CopyRowApart(uint16_t* __restrict dst, const uint16_t* __restrict src, int32_t n, bool keyed,
+                         uint16_t key) {
   if (!keyed) {
-    std::memmove(dst, src, size_t(n) * 2);
+    std::memcpy(dst, src, size_t(n) * 2);
     return;
   }
-  for (int32_t i = 0; i < n; ++i)
-    if (src[i] != key) dst[i] = src[i];
+  for (int32_t i = 0; i < n; ++i) {
+    const uint16_t s = src[i];
+    dst[i] = s == key ? dst[i] : s;
+  }
+}
+
+// One row copied within itself, shifted sideways. Each source pixel is read
+// before the copy can overwrite it: memmove for opaque rows; keyed rows walk
+// away from the side they move towards.
+inline void CopyRowWithin(uint16_t* dst, const uint16_t* src, int32_t n, bool keyed, uint16_t key) {
+  if (!keyed) {
+    std::memmove(dst, src, size_t(n) * 2);
+  } else if (dst > src) {
+    for (int32_t i = n - 1; i >= 0; --i)
+      if (src[i] != key) dst[i] = src[i];
+  } else {
+    for (int32_t i = 0; i < n; ++i)
+      if (src[i] != key) dst[i] = src[i];
+  }
 }
 
 }  // namespace
@@ -45,9 +71,11 @@ void CopySurfaceRect(TSurface* destination, int32_t x, int32_t y, TRect S, const
   if (source == nullptr || destination == nullptr) return;
   if (x > destination->Width || y > destination->Height) return;
   if (!source->Exists() || !destination->Exists()) return;
-  // Work in 64 bits so that no cut can overflow.
-  int64_t dl = x, dt = y, dr = int64_t(x) + (int64_t(S.Right) - S.Left), db = int64_t(y) + (int64_t(S.Bottom) - S.Top);
+  // Both rectangles in 64 bits, so that no size or cut can overflow.
+  int64_t dl = x, dt = y;
+  int64_t dr = dl + (int64_t(S.Right) - S.Left), db = dt + (int64_t(S.Bottom) - S.Top);
   int64_t sl = S.Left, st = S.Top, sr = S.Right, sb = S.Bottom;
+  // Every cut is made on the same side of both rectangles by the same amount.
   // 1. the destination's left and top edges
   if (dl < 0) { sl -= dl; dl = 0; }
   if (dt < 0) { st -= dt; dt = 0; }
@@ -63,25 +91,20 @@ void CopySurfaceRect(TSurface* destination, int32_t x, int32_t y, TRect S, const
   if (dl >= dr || dt >= db || sl >= sr || st >= sb) return;
 
   const int32_t w = int32_t(sr - sl), h = int32_t(sb - st);
-  const bool keyed = transparent;
+  const int32_t dx = int32_t(dl), dy = int32_t(dt), sx = int32_t(sl), sy = int32_t(st);
   const uint16_t key = uint16_t(source->ColorKey);
-  // Rows are walked in the direction that reads each source row before it
-  // can be overwritten when source and destination are the same surface.
-  const bool same = source == destination;
-  if (same && dt > st) {
-    for (int32_t j = h - 1; j >= 0; --j)
-      CopyRow(destination->Row(int32_t(dt) + j) + dl, source->Row(int32_t(st) + j) + sl, w, keyed, key);
-  } else if (same && dt == st && keyed && dl > sl) {
-    // Keyed copy along the same rows to the right: go right to left.
-    for (int32_t j = 0; j < h; ++j) {
-      uint16_t* dst = destination->Row(int32_t(dt) + j) + dl;
-      const uint16_t* src = source->Row(int32_t(st) + j) + sl;
-      for (int32_t i = w - 1; i >= 0; --i)
-        if (src[i] != key) dst[i] = src[i];
-    }
+  auto dstRow = [&](int32_t j) { return destination->Row(dy + j) + dx; };
+  auto srcRow = [&](int32_t j) { return source->Row(sy + j) + sx; };
+  if (source != destination) {
+    for (int32_t j = 0; j < h; ++j) CopyRowApart(dstRow(j), srcRow(j), w, transparent, key);
+  } else if (dy > sy) {
+    // Moving down: the bottom row first, so no source row is overwritten
+    // before it has been read.
+    for (int32_t j = h - 1; j >= 0; --j) CopyRowApart(dstRow(j), srcRow(j), w, transparent, key);
+  } else if (dy < sy) {
+    for (int32_t j = 0; j < h; ++j) CopyRowApart(dstRow(j), srcRow(j), w, transparent, key);
   } else {
-    for (int32_t j = 0; j < h; ++j)
-      CopyRow(destination->Row(int32_t(dt) + j) + dl, source->Row(int32_t(st) + j) + sl, w, keyed, key);
+    for (int32_t j = 0; j < h; ++j) CopyRowWithin(dstRow(j), srcRow(j), w, transparent, key);
   }
 }
 
