@@ -43,8 +43,12 @@ inline TColor AbsPlus(int32_t v, int32_t add) {
 }
 
 // Mode A: s = sin(clock / 1800 * n), c = cos(i / 40).
+inline TColor PlasmaEvenA(double s, double c, int32_t beat, int32_t row) {
+  return AbsPlus(RoundEvenFast(((c + 14) * 5.58 + s) * beat), 2 * row);
+}
+inline TColor PlasmaOddA(int32_t i, int32_t row, int32_t R) { return TColor((i * i * row) / R); }
 inline TPlasmaPair PlasmaValueA(double s, double c, int32_t beat, int32_t i, int32_t row, int32_t R) {
-  return {AbsPlus(RoundEvenFast(((c + 14) * 5.58 + s) * beat), 2 * row), TColor((i * i * row) / R)};
+  return {PlasmaEvenA(s, c, beat, row), PlasmaOddA(i, row, R)};
 }
 
 // Mode B: s1 = sin(clock / 10000 * n), s2 = sin(clock / 1800 * n), c = cos(i / 30).

@@ -24,11 +24,23 @@ void PlotPlasmaA(double clock, int32_t R) {
   for (int32_t n = PlasmaFirstN; n <= PlasmaLastN; ++n) s[n] = std::sin(clock / 1800 * n);
   for (int32_t i = PlasmaFirstI; i <= PlasmaLastI; ++i) c[i] = std::cos(i / 40.0);
   for (int32_t i = PlasmaFirstI; i <= PlasmaLastI; ++i) {
+    // (i * i * row) div R down the column without a division per cell: the
+    // dividend grows by 2 * i * i per row, so quotient and remainder grow by
+    // that step's own quotient and remainder, with at most one carry.
+    const int32_t first = PlasmaOddA(i, PlasmaRow(PlasmaFirstJ), 1);
+    const int32_t step = 2 * i * i;
+    const int32_t stepQ = step / R, stepR = step % R;
+    int32_t q = first / R, r = first % R;
     for (int32_t j = PlasmaFirstJ; j <= PlasmaLastJ; ++j) {
       const int32_t row = PlasmaRow(j);
-      const TPlasmaPair p = PlasmaValueA(s[i + j + 13], c[i], LoadBeat(), i, row, R);
-      PlotPixel(2 * i, row, p.Even);
-      PlotPixel(2 * i + 1, row, p.Odd);
+      PlotPixel(2 * i, row, PlasmaEvenA(s[i + j + 13], c[i], LoadBeat(), row));
+      PlotPixel(2 * i + 1, row, TColor(q));
+      q += stepQ;
+      r += stepR;
+      if (r >= R) {
+        r -= R;
+        ++q;
+      }
     }
   }
 }

@@ -121,7 +121,8 @@ TEST_P(PlasmaCoverage, Plots31110PixelsOnEvenRowsFromColumn2) {
 INSTANTIATE_TEST_SUITE_P(ModesAndLayouts, PlasmaCoverage,
                          ::testing::Values(TPlasmaCase{2.0, TPixelLayout::Layout565},
                                            TPlasmaCase{20.0, TPixelLayout::Layout565},
-                                           TPlasmaCase{157.0, TPixelLayout::Layout555},
+                                           TPlasmaCase{47.0, TPixelLayout::Layout555},
+                                           TPlasmaCase{401.0, TPixelLayout::Layout565},
                                            TPlasmaCase{233.5, TPixelLayout::Layout555}));
 
 // The show started at scene 3 without sound, seeded, ticks of no work.
