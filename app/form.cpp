@@ -26,10 +26,16 @@ std::string MessageC(int32_t bits) {
          std::to_string(bits) + "bit!";
 }
 
-// The display component's own words when it cannot set any mode.
-const char* const DisplaySetupError = "Display mode could not be set.";
-
 }  // namespace
+
+void ApplyResetOptions(const std::vector<std::string>& args, uint8_t& scene, bool& soundOn, bool& loopShow) {
+  for (const std::string& arg : args) {
+    if (arg == OptNoSound) soundOn = false;
+    if (arg == OptLoop) loopShow = true;
+    for (int s = 0; s < 8; ++s)
+      if (arg == OptScenes[s]) scene = s == 0 ? 99 : uint8_t(s);
+  }
+}
 
 TForm1::TForm1(std::vector<std::string> args, TShowHost& host, IDisplayDevice& display, IFontEngine* fonts)
     : ParamStr(std::move(args)), HostRef(host) {
@@ -46,11 +52,9 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-  if (!DXDraw1.Initialize()) {
-    // The show does not start; the empty window stays until Escape or close.
-    HostRef.ShowMessage(ApplicationTitle, DisplaySetupError);
-    return;
-  }
+  // A display that could not be set up at all is one that cannot be drawn
+  // to: the checks report it with the first message, and nothing else.
+  DXDraw1.Initialize();
   DXDraw1Initialize();
 }
 

@@ -16,12 +16,7 @@ void TForm1::ResetShow() {
   SoundOn = true;
   Scene = 1;
   // 4. Each argument against each option, in table order.
-  for (const std::string& arg : ParamStr) {
-    if (arg == OptNoSound) SoundOn = false;
-    if (arg == OptLoop) LoopShow = true;
-    for (int s = 0; s < 8; ++s)
-      if (arg == OptScenes[s]) Scene = s == 0 ? 99 : uint8_t(s);
-  }
+  ApplyResetOptions(ParamStr, Scene, SoundOn, LoopShow);
   // 5. The music; a failure halts inside StartMusic.
   if (SoundOn) {
     StartMusic();
