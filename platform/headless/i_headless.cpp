@@ -2,8 +2,19 @@
 
 #include <png.h>
 
+#include <chrono>
 #include <cstdio>
 #include <vector>
+
+uint32_t UtcMillisecondsSinceMidnight() {
+  using namespace std::chrono;
+  const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+  return uint32_t(ms % 86'400'000);
+}
+
+uint32_t THeadlessHost::MillisecondsSinceMidnight() {
+  return SystemTimeOfDay ? UtcMillisecondsSinceMidnight() : TimeOfDay;
+}
 
 bool THeadlessDisplay::Open(bool fullScreen, const TDisplayMode&, TDisplayMode& obtained) {
   FullScreen = fullScreen;

@@ -31,7 +31,10 @@ class THeadlessDisplay final : public IDisplayDevice {
 class THeadlessHost final : public TShowHost {
  public:
   uint32_t Now = 0;
+  // The time of day the reset seeds from: TimeOfDay, or the real UTC time
+  // of day when SystemTimeOfDay is set (the runner without --seed).
   uint32_t TimeOfDay = 0;
+  bool SystemTimeOfDay = false;
   bool Terminated = false;
   int32_t Device = 0;
   std::vector<std::string> Messages;
@@ -53,13 +56,16 @@ class THeadlessHost final : public TShowHost {
     if (!InTick) return Now;
     return Reads++ == 0 ? Now : Now + Work;
   }
-  uint32_t MillisecondsSinceMidnight() override { return TimeOfDay; }
+  uint32_t MillisecondsSinceMidnight() override;
   void ShowMessage(const char*, const std::string& text) override { Messages.push_back(text); }
   void Terminate() override { Terminated = true; }
   void HideCursor() override {}
   void* ForegroundWindow() override { return nullptr; }
   int32_t MusicDevice() override { return Device; }
 };
+
+// Milliseconds since midnight of the current UTC time.
+uint32_t UtcMillisecondsSinceMidnight();
 
 // FNV-1a 64-bit hash of the frame's pixels as little-endian 16-bit words,
 // rows top to bottom, without row padding.

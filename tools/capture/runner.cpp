@@ -6,6 +6,7 @@
 
 #include "app/random.h"
 #include "music/beat.h"
+#include "tools/capture/audio.h"
 #include "platform/headless/headless_show.h"
 
 namespace {
@@ -29,6 +30,8 @@ void PrintTrace(uint64_t frame, unsigned scene, double step, const TForm1& f, ui
 int RunHeadless(const TRunnerOptions& o, const std::string&) {
   THeadlessShow show(o.ShowArgs, o.Seed, o.ClockStart,
                      o.Layout555 ? TPixelLayout::Layout555 : TPixelLayout::Layout565);
+  // Without --seed every reset seeds from the real time of day, as the show does.
+  show.Host.SystemTimeOfDay = !o.Seed.has_value();
   if (!o.PngDir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(o.PngDir, ec);
@@ -49,17 +52,29 @@ int RunHeadless(const TRunnerOptions& o, const std::string&) {
     for (const std::string& m : show.Host.Messages) std::fprintf(stderr, "%s\n", m.c_str());
     return 0;
   }
+  // The music started with the show, at the clock's start.
+  TRunnerAudio audio;
+  std::string audioError;
+  if (!audio.Begin(o.WavPath, o.ClockStart, audioError)) {
+    std::fprintf(stderr, "driftmosaic-capture: %s\n", audioError.c_str());
+    return 2;
+  }
   while (!show.Ended() && (!o.Frames || tick < *o.Frames)) {
     ++tick;
     const uint32_t work = o.FrameMs[std::min<size_t>(tick - 1, o.FrameMs.size() - 1)];
     const unsigned scene = show.Form->Scene;
     const double step = show.Form->TimeStep;
+    audio.DecodeUntil(show.TickStart(), show.Form->SoundOn);
     show.Tick(work);
     if (pngFailed) {
       std::fprintf(stderr, "driftmosaic-capture: cannot write a picture into %s\n", o.PngDir.c_str());
       return 2;
     }
     if (o.Trace) PrintTrace(tick, scene, step, *show.Form, HashSurface(show.Form->DXDraw1.Surface));
+  }
+  if (!audio.Finish(audioError)) {
+    std::fprintf(stderr, "driftmosaic-capture: %s\n", audioError.c_str());
+    return 2;
   }
   std::fflush(stdout);
   return 0;
