@@ -40,9 +40,9 @@ void DrawGlyph(TSurface& s, int64_t x, int64_t y, const TGlyph& g, uint16_t valu
   if (c0 >= c1) return;
   for (int64_t r = r0; r < r1; ++r) {
     const uint8_t* bits = g.Bits + r * g.Width;
-    uint16_t* row = s.Row(int32_t(y + r));
-    for (int64_t c = c0; c < c1; ++c)
-      if (bits[c]) row[x + c] = value;
+    uint16_t* row = s.Row(int32_t(y + r)) + (x + c0);
+    // A select rather than a branch, so that the loop vectorises.
+    for (int64_t c = 0; c < c1 - c0; ++c) row[c] = bits[c0 + c] ? value : row[c];
   }
 }
 
