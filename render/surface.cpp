@@ -49,18 +49,25 @@ inline void CopyRowApart(uint16_t* __restrict dst, const uint16_t* __restrict sr
   }
 }
 
-// One row copied within itself, shifted sideways. Each source pixel is read
-// before the copy can overwrite it: memmove for opaque rows; keyed rows walk
-// away from the side they move towards.
+// One row copied within itself, shifted sideways, so that the result is as
+// if the whole source had been read first: memmove for opaque rows. Keyed
+// rows go through a small buffer, chunk by chunk, starting at the end the
+// pixels move towards, so each chunk is read before anything overwrites it.
 inline void CopyRowWithin(uint16_t* dst, const uint16_t* src, int32_t n, bool keyed, uint16_t key) {
   if (!keyed) {
     std::memmove(dst, src, size_t(n) * 2);
-  } else if (dst > src) {
-    for (int32_t i = n - 1; i >= 0; --i)
-      if (src[i] != key) dst[i] = src[i];
+    return;
+  }
+  constexpr int32_t Chunk = 1024;
+  uint16_t buffer[Chunk];
+  auto copyChunk = [&](int32_t begin, int32_t end) {
+    std::memcpy(buffer, src + begin, size_t(end - begin) * 2);
+    CopyRowApart(dst + begin, buffer, end - begin, true, key);
+  };
+  if (dst > src) {
+    for (int32_t end = n; end > 0; end -= Chunk) copyChunk(std::max(0, end - Chunk), end);
   } else {
-    for (int32_t i = 0; i < n; ++i)
-      if (src[i] != key) dst[i] = src[i];
+    for (int32_t begin = 0; begin < n; begin += Chunk) copyChunk(begin, std::min(n, begin + Chunk));
   }
 }
 

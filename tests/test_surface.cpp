@@ -283,3 +283,22 @@ TEST(PlotPixel, WritesNothingAfterAFailedLockOrUnlock) {
   EXPECT_EQ(DirectPlot.Pitch, good.Pitch);
   UnlockSurface();
 }
+
+// Rows longer than any internal chunk, keyed and shifted along themselves.
+TEST(CopySurfaceRect, KeyedSideShiftOfLongRows) {
+  for (int32_t shift : {-1, 1, -1500, 700}) {
+    TSurface s = MakeSurface(3000, 2, 6100);
+    s.ColorKey = 0x0F0F;
+    for (int32_t x = 0; x < 3000; x += 4) s.Row(1)[x] = 0x0F0F;
+    const TSnapshot before(s);
+    CopySurfaceRect(&s, shift > 0 ? shift : 0, 1, SizedRect(shift > 0 ? 0 : -shift, 1, 3000, 1), &s, true);
+    for (int32_t x = 0; x < 3000; ++x) {
+      const int32_t sx = x - shift;
+      uint16_t want = before.At(x, 1);
+      if (sx >= 0 && sx < 3000 && before.At(sx, 1) != 0x0F0F) want = before.At(sx, 1);
+      ASSERT_EQ(s.Pixel(x, 1), want) << "shift " << shift << " at " << x;
+      ASSERT_EQ(s.Pixel(x, 0), before.At(x, 0));
+    }
+    EXPECT_EQ(PaddingWrites(s), 0);
+  }
+}
