@@ -15,7 +15,7 @@ namespace {
 void RunShow(std::vector<std::string> args) {
   auto fonts = CreateFontEngine();
   TSdlDisplay display;
-  TSdlHost host(display, fonts.get());
+  TSdlHost host(display);
   // The application title is the caption of the program's message boxes;
   // the form passes it with each message.
   TForm1 form(std::move(args), host, display, fonts.get());

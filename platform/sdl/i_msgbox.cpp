@@ -1,5 +1,9 @@
 #include "platform/sdl/i_msgbox.h"
 
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
 #include <algorithm>
 
 #include "platform/sdl/i_video.h"
@@ -81,31 +85,90 @@ void FrameRect(TSurface& s, int32_t left, int32_t top, int32_t w, int32_t h, TCo
   FillRect(s, left + w - 1, top, 1, h, rgb);
 }
 
+// The box's own text: a sans-serif face found through fontconfig, drawn
+// with FreeType's grey levels blended onto the box's surface.
 class TBoxText {
  public:
-  explicit TBoxText(IFontEngine* fonts) : Fonts(fonts) {
-    Font.SetName("verdana");
-    Font.Size = 9;
-    Font.Color = RGB(0, 0, 0);
-    if (Fonts != nullptr) Metrics = Fonts->Metrics(Font);
-    if (Metrics.Height <= 0) Metrics = TFontMetrics{12, 16};
+  TBoxText() {
+    if (FT_Init_FreeType(&Library) != 0) return;
+    const std::string file = SansFile();
+    if (file.empty() || FT_New_Face(Library, file.c_str(), 0, &Face) != 0) {
+      Face = nullptr;
+      return;
+    }
+    FT_Set_Pixel_Sizes(Face, 0, 13);
+    LineHeight = int32_t(Face->size->metrics.height >> 6);
+    Ascent = int32_t(Face->size->metrics.ascender >> 6);
   }
+  ~TBoxText() {
+    if (Face != nullptr) FT_Done_Face(Face);
+    if (Library != nullptr) FT_Done_FreeType(Library);
+  }
+  TBoxText(const TBoxText&) = delete;
+  TBoxText& operator=(const TBoxText&) = delete;
+
   int32_t Width(std::string_view s) const {
     int32_t w = 0;
-    for (char c : s) {
-      const TGlyph* g = Fonts != nullptr ? Fonts->Glyph(Font, uint8_t(c)) : nullptr;
-      w += g != nullptr ? g->Advance : Metrics.Height / 2;
-    }
+    for (char c : s) w += Advance(c);
     return w;
   }
-  TFont Font;
-  TFontMetrics Metrics;
-  IFontEngine* Fonts;
+  // Text with the top of its line at (x, y).
+  void Draw(TSurface& surface, int32_t x, int32_t y, std::string_view s, TColor rgb) const {
+    if (Face == nullptr) return;
+    for (char c : s) {
+      if (FT_Load_Char(Face, uint8_t(c), FT_LOAD_RENDER) == 0) {
+        const FT_GlyphSlot g = Face->glyph;
+        Blend(surface, x + g->bitmap_left, y + Ascent - g->bitmap_top, g->bitmap, rgb);
+        x += int32_t(g->advance.x >> 6);
+      }
+    }
+  }
+  int32_t LineHeight = 16;
+  int32_t Ascent = 12;
+
+ private:
+  static std::string SansFile() {
+    std::string file;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    if (pattern == nullptr) return file;
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcChar8* path = nullptr;
+    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+      file = reinterpret_cast<const char*>(path);
+    if (match != nullptr) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return file;
+  }
+  int32_t Advance(char c) const {
+    if (Face == nullptr) return 7;
+    if (FT_Load_Char(Face, uint8_t(c), FT_LOAD_DEFAULT) != 0) return 0;
+    return int32_t(Face->glyph->advance.x >> 6);
+  }
+  static void Blend(TSurface& s, int32_t left, int32_t top, const FT_Bitmap& bitmap, TColor rgb) {
+    for (int32_t j = 0; j < int32_t(bitmap.rows); ++j)
+      for (int32_t i = 0; i < int32_t(bitmap.width); ++i) {
+        const int32_t x = left + i, y = top + j;
+        if (x < 0 || y < 0 || x >= s.Width || y >= s.Height) continue;
+        const uint32_t a = bitmap.buffer[j * bitmap.pitch + i];
+        if (a == 0) continue;
+        const uint32_t under = ExpandPixel(s.Layout, s.Pixel(x, y));
+        auto mix = [&](uint32_t fg, uint32_t bg) { return (fg * a + bg * (255 - a) + 127) / 255; };
+        const TColor out = RGB(int32_t(mix(rgb & 0xFF, (under >> 16) & 0xFF)),
+                               int32_t(mix((rgb >> 8) & 0xFF, (under >> 8) & 0xFF)),
+                               int32_t(mix((rgb >> 16) & 0xFF, under & 0xFF)));
+        s.Row(y)[x] = uint16_t(DeviceColor(s, out));
+      }
+  }
+  FT_Library Library = nullptr;
+  FT_Face Face = nullptr;
 };
 
 TBoxLayout LayOut(const TBoxText& text, const std::string& message) {
   TBoxLayout box;
-  box.LineHeight = text.Metrics.Height;
+  box.LineHeight = text.LineHeight;
   box.Lines = WrapText(message, MaxTextWidth, [&](std::string_view s) { return text.Width(s); });
   int32_t textW = 0;
   for (const std::string& line : box.Lines) textW = std::max(textW, text.Width(line));
@@ -116,20 +179,14 @@ TBoxLayout LayOut(const TBoxText& text, const std::string& message) {
   return box;
 }
 
-void Draw(TSurface& s, TBoxText& text, const TBoxLayout& box) {
+void Draw(TSurface& s, const TBoxText& text, const TBoxLayout& box) {
   FillRect(s, 0, 0, s.Width, s.Height, RGB(240, 240, 240));
-  TCanvas canvas;
-  canvas.Attach(&s, text.Fonts);
-  canvas.Font = text.Font;
-  canvas.Brush.Style = TBrushStyle::bsClear;
   for (size_t i = 0; i < box.Lines.size(); ++i)
-    canvas.TextOut(Margin, Margin + int32_t(i) * box.LineHeight, box.Lines[i].c_str());
-  canvas.Release();
+    text.Draw(s, Margin, Margin + int32_t(i) * box.LineHeight, box.Lines[i], RGB(0, 0, 0));
   const SDL_Rect& b = box.Button;
   FillRect(s, b.x, b.y, b.w, b.h, RGB(225, 225, 225));
   FrameRect(s, b.x, b.y, b.w, b.h, RGB(0, 120, 215));
-  canvas.TextOut(b.x + (b.w - text.Width("OK")) / 2, b.y + (b.h - box.LineHeight) / 2, "OK");
-  canvas.Release();
+  text.Draw(s, b.x + (b.w - text.Width("OK")) / 2, b.y + (b.h - box.LineHeight) / 2, "OK", RGB(0, 0, 0));
 }
 
 void Show(SDL_Renderer* renderer, SDL_Texture* texture, const TSurface& s) {
@@ -165,9 +222,9 @@ bool ClosesBox(const SDL_Event& e, uint32_t boxId, const SDL_Rect& button) {
 
 }  // namespace
 
-void ShowMessageBox(const char* caption, const std::string& text, IFontEngine* fonts,
+void ShowMessageBox(const char* caption, const std::string& text,
                     const std::function<void(const SDL_Event&)>& others) {
-  TBoxText boxText(fonts);
+  const TBoxText boxText;
   const TBoxLayout box = LayOut(boxText, text);
   SDL_Window* win = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, box.Width,
                                      box.Height, SDL_WINDOW_SHOWN | SDL_WINDOW_ALWAYS_ON_TOP);

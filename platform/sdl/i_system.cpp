@@ -38,7 +38,7 @@ uint32_t TSdlHost::MillisecondsSinceMidnight() {
 
 void TSdlHost::ShowMessage(const char* caption, const std::string& text) {
   // While the box is up, the show's window still repaints when exposed.
-  ShowMessageBox(caption, text, Fonts, [this](const SDL_Event& e) { Display.HandleEvent(e); });
+  ShowMessageBox(caption, text, [this](const SDL_Event& e) { Display.HandleEvent(e); });
 }
 
 uint16_t VirtualKeyOf(SDL_Keycode key) {

@@ -22,7 +22,7 @@ uint64_t MonotonicNanoseconds();
 
 class TSdlHost : public TShowHost {
  public:
-  TSdlHost(TSdlDisplay& display, IFontEngine* fonts) : Display(display), Fonts(fonts) {}
+  explicit TSdlHost(TSdlDisplay& display) : Display(display) {}
 
   uint32_t timeGetTime() override { return uint32_t(MonotonicNanoseconds() / 1000000u); }
   uint32_t MillisecondsSinceMidnight() override;
@@ -36,7 +36,6 @@ class TSdlHost : public TShowHost {
 
  protected:
   TSdlDisplay& Display;
-  IFontEngine* Fonts;
   bool TerminateRequested = false;
 };
 

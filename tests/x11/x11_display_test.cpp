@@ -215,7 +215,7 @@ TEST_F(SdlDisplayTest, TheFormSeesTheModeThatWasObtained) {
     SCOPED_TRACE(c.Name);
     TSdlDisplay device;
     if (c.Injected) device.Negotiate = [&c](bool, const TDisplayMode&) { return c.Mode; };
-    TRecordingHost host(device, nullptr);
+    TRecordingHost host(device);
     std::vector<std::string> args{"driftmosaic-b", "-nosound"};
     if (c.Windowed) args.push_back("-windowed");
     TForm1 form(args, host, device, nullptr);
