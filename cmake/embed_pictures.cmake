@@ -1,5 +1,6 @@
-# Writes OUT, a C++ source that holds every BMP file of DIR as a byte array,
-# and a table of them by file name (without the extension).
+# Writes OUT, a C++ source that holds every BMP file of DIR as a gzip-compressed
+# byte array, and a table of them by file name (without the extension) with
+# their compressed and inflated sizes. The program inflates them once at start.
 file(GLOB files ${DIR}/*.bmp)
 list(SORT files)
 set(body "// Generated from assets/pictures; do not edit.\n#include \"render/embedded.h\"\n\n")
@@ -7,17 +8,21 @@ set(table "")
 set(count 0)
 foreach(f IN LISTS files)
   get_filename_component(name ${f} NAME_WE)
-  file(READ ${f} hex HEX)
+  file(SIZE ${f} raw_size)
+  set(gz ${OUT}.${name}.gz)
+  file(ARCHIVE_CREATE OUTPUT ${gz} PATHS ${f} FORMAT raw COMPRESSION GZip COMPRESSION_LEVEL 9)
+  file(READ ${gz} hex HEX)
+  file(REMOVE ${gz})
   string(LENGTH "${hex}" hexlen)
   math(EXPR size "${hexlen} / 2")
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
   string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){32})" "\\1\n" bytes "${bytes}")
   string(APPEND body "static const unsigned char pic_${count}[] = {\n${bytes}\n};\n")
-  string(APPEND table "  {\"${name}\", pic_${count}, ${size}},\n")
+  string(APPEND table "  {\"${name}\", pic_${count}, ${size}, ${raw_size}},\n")
   math(EXPR count "${count} + 1")
 endforeach()
 if(count EQUAL 0)
-  string(APPEND body "const TEmbeddedFile EmbeddedPictures[1] = {{nullptr, nullptr, 0}};\nconst int EmbeddedPictureCount = 0;\n")
+  string(APPEND body "const TEmbeddedFile EmbeddedPictures[1] = {{nullptr, nullptr, 0, 0}};\nconst int EmbeddedPictureCount = 0;\n")
 else()
   string(APPEND body "const TEmbeddedFile EmbeddedPictures[] = {\n${table}};\nconst int EmbeddedPictureCount = ${count};\n")
 endif()
