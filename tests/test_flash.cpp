@@ -188,3 +188,17 @@ TEST(Display, NotReadyBeforeSetUpOrWithoutUsableSurface) {
   draw.PresentFrame();
   EXPECT_EQ(device.Presented, 0);
 }
+
+TEST(Display, RestoreRemakesTheImagesToo) {
+  auto show = StartedShow({"-scene0"});
+  for (int index : {0, 8, 13}) {
+    TPictureCollectionItem& item = show->Form->DXImageList1[index];
+    ASSERT_TRUE(item.Surface.Exists()) << index;
+    const uint64_t before = HashSurface(item.Surface);
+    FillSurface(item.Surface, 0x1234);
+    ASSERT_NE(HashSurface(item.Surface), before) << index;
+    show->Display.Lost = true;
+    EXPECT_TRUE(show->Form->DXDraw1.DisplayReady());
+    EXPECT_EQ(HashSurface(item.Surface), before) << index;
+  }
+}

@@ -92,7 +92,9 @@ TEST(PutPixel, WritesExactlyOnePixelOnTheSurface) {
     for (int32_t y = 0; y < 384; ++y)
       for (int32_t x = 0; x < 512; ++x) changed += s.Pixel(x, y) != before.At(x, y);
     EXPECT_EQ(changed, c.on ? 1 : 0) << c.x << "," << c.y;
-    if (c.on) EXPECT_EQ(s.Pixel(c.x, c.y), 0x1234);
+    if (c.on) {
+      EXPECT_EQ(s.Pixel(c.x, c.y), 0x1234);
+    }
     EXPECT_EQ(PaddingWrites(s), 0);
   }
 }
@@ -257,7 +259,9 @@ TEST(PlotPixel, EdgesAndColourConversion) {
     for (int32_t y = 0; y < 384; ++y)
       for (int32_t x = 0; x < 512; ++x) changed += s.Pixel(x, y) != before.At(x, y);
     EXPECT_EQ(changed, c.on ? 1 : 0) << c.x << "," << c.y;
-    if (c.on) EXPECT_EQ(s.Pixel(c.x, c.y), c.want) << c.x << "," << c.y;
+    if (c.on) {
+      EXPECT_EQ(s.Pixel(c.x, c.y), c.want) << c.x << "," << c.y;
+    }
     EXPECT_EQ(PaddingWrites(s), 0);
   }
 }
