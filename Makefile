@@ -31,7 +31,7 @@ $(ASAN_BUILD)/build.ninja:
 # fontconfig's process-long caches are not leaks: see tools/lsan.supp.
 test-asan: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp ctest --output-on-failure -j 2
+	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 ctest --output-on-failure -j 2
 
 bench: build
 	$(BUILD)/dm_bench
