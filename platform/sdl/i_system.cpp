@@ -107,13 +107,14 @@ class TMessageLoop {
   }
 
   // Sleeps until the millisecond count reaches the due tick, waking early
-  // for events. The long part waits on the event queue; the last couple of
-  // milliseconds sleep on the clock and spin briefly, so the tick fires
-  // within a millisecond of falling due.
+  // for events. The long part waits on the event queue, whose timeout can
+  // overshoot by a millisecond or two; the last few milliseconds sleep on
+  // the clock (a kernel timer) and spin briefly, so the tick fires within a
+  // millisecond of falling due.
   void WaitUntilDue(uint64_t nowNs, uint32_t remainingMs) {
     const uint64_t dueNs = (nowNs / 1000000u + remainingMs) * 1000000u;
-    if (remainingMs > 2) {
-      WaitForEvent(int(remainingMs - 2));
+    if (remainingMs > 4) {
+      WaitForEvent(int(remainingMs - 4));
       return;
     }
     const uint64_t wakeNs = dueNs > 150000u ? dueNs - 150000u : 0;
