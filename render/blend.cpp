@@ -8,9 +8,11 @@
 //   subtract colour k:  max(c - ceil(k / 8), 0)      (ceil(k / 4) for 6 bits)
 //   add image s at a:   min(d + floor(s * a / 256), 31 or 63)
 // where s and d are the narrow source and destination channels. The fast
-// paths below do these on eight pixels at once in SSE2 (part of every x86-64),
-// with each channel shifted to the top of its 16-bit lane so that the
-// processor's unsigned saturating add and subtract clip it at its own width.
+// paths below do these on eight pixels at once in SSE2 (part of every x86-64):
+// each channel is isolated in its place and lowered with the processor's
+// unsigned saturating subtract, which stops at zero (on bytes for red and
+// blue together, on words for green); raising is lowering the complement
+// (top - c), which stops at the channel's top.
 #include "render/blend.h"
 
 #include <algorithm>
@@ -93,137 +95,155 @@ inline uint16_t AddImagePixel(uint16_t d, uint16_t s, const TChannels& ch, uint3
 
 // ---- eight pixels at a time ----
 
-// Shift counts that bring each channel to the top of the lane, and the masks
-// of the channels in place.
+// The masks of the channels in place, and the steps placed in them.
 template <TPixelLayout L>
 struct TLanes {
   static constexpr TChannels Ch = ChannelsOf(L);
-  static constexpr int RedUp = 16 - Ch.RedShift - Ch.RedBits;
-  static constexpr int GreenUp = 16 - Ch.GreenShift - Ch.GreenBits;
-  static constexpr int BlueUp = 16 - Ch.BlueShift - Ch.BlueBits;
   static constexpr uint16_t RedMask = uint16_t(((1u << Ch.RedBits) - 1) << Ch.RedShift);
   static constexpr uint16_t GreenMask = uint16_t(((1u << Ch.GreenBits) - 1) << Ch.GreenShift);
   static constexpr uint16_t BlueMask = uint16_t(((1u << Ch.BlueBits) - 1) << Ch.BlueShift);
+  static constexpr uint16_t AllMask = uint16_t(RedMask | GreenMask | BlueMask);
+  static constexpr bool RedOnTop = Ch.RedShift + Ch.RedBits == 16;
 };
 
 inline __m128i Set16(uint32_t v) { return _mm_set1_epi16(int16_t(uint16_t(v))); }
 
-// Steps placed at the top of their lanes.
-struct TTopSteps {
-  __m128i R, G, B;
+// Steps in the channels' places: red and blue together (each lies within
+// one byte of the word), green on its own (it spans both bytes).
+struct TLaneSteps {
+  __m128i RedBlue, Green;
 };
 
+// Lowers every channel of eight pixels by its step, stopping at 0. With each
+// channel isolated, an unsigned saturating subtract on bytes does red and
+// blue at once, and one on 16-bit words does green.
 template <TPixelLayout L>
-TTopSteps TopSteps(const TSteps& k) {
+inline __m128i LowerChannels(__m128i p, const TLaneSteps& k) {
   using T = TLanes<L>;
-  return TTopSteps{Set16(k.R << (16 - T::Ch.RedBits)), Set16(k.G << (16 - T::Ch.GreenBits)),
-                   Set16(k.B << (16 - T::Ch.BlueBits))};
+  const __m128i rb = _mm_subs_epu8(_mm_and_si128(p, Set16(T::RedMask | T::BlueMask)), k.RedBlue);
+  const __m128i g = _mm_subs_epu16(_mm_and_si128(p, Set16(T::GreenMask)), k.Green);
+  return _mm_or_si128(rb, g);
 }
 
-// Shifts every lane left by N bits, or right by -N.
-template <int N>
-inline __m128i Shift(__m128i v) {
-  if constexpr (N == 0) return v;
-  else if constexpr (N > 0) return _mm_slli_epi16(v, N);
-  else return _mm_srli_epi16(v, -N);
-}
-
-// One channel, lifted to the top of the lane, stepped with saturation and put
-// back. The other channels' bits below it cannot carry into it (the step has
-// zeros there) and are masked off afterwards.
-template <int Up, uint16_t Mask, bool Add>
-inline __m128i SaturateChannel(__m128i p, __m128i step) {
-  const __m128i top = Shift<Up>(p);
-  const __m128i v = Add ? _mm_adds_epu16(top, step) : _mm_subs_epu16(top, step);
-  return _mm_and_si128(Shift<-Up>(v), Set16(Mask));
-}
-
-template <TPixelLayout L, bool Add>
-inline __m128i SaturateChannels(__m128i p, const TTopSteps& k) {
+// Raising a channel with saturation is lowering its complement:
+// min(c + k, top) = top - max((top - c) - k, 0). Bit 15 of a 5-5-5 pixel is
+// in no mask and comes out 0.
+template <TPixelLayout L>
+inline __m128i RaiseChannels(__m128i p, const TLaneSteps& k) {
   using T = TLanes<L>;
-  return _mm_or_si128(_mm_or_si128(SaturateChannel<T::RedUp, T::RedMask, Add>(p, k.R),
-                                   SaturateChannel<T::GreenUp, T::GreenMask, Add>(p, k.G)),
-                      SaturateChannel<T::BlueUp, T::BlueMask, Add>(p, k.B));
+  const __m128i rb = _mm_subs_epu8(_mm_andnot_si128(p, Set16(T::RedMask | T::BlueMask)), k.RedBlue);
+  const __m128i g = _mm_subs_epu16(_mm_andnot_si128(p, Set16(T::GreenMask)), k.Green);
+  return _mm_xor_si128(_mm_or_si128(rb, g), Set16(T::AllMask));
 }
 
 template <TPixelLayout L, bool Add>
 void SaturateRect(TSurface& frame, const TRect& r, const TSteps& steps) {
-  const TTopSteps k = TopSteps<L>(steps);
+  constexpr TChannels ch = ChannelsOf(L);
+  const TLaneSteps k{Set16((steps.R << ch.RedShift) | (steps.B << ch.BlueShift)), Set16(steps.G << ch.GreenShift)};
+  auto blend = [&](__m128i p) { return Add ? RaiseChannels<L>(p, k) : LowerChannels<L>(p, k); };
   const int32_t n = r.Right - r.Left;
   for (int32_t y = r.Top; y < r.Bottom; ++y) {
     uint16_t* row = frame.Row(y) + r.Left;
+    if (n < 8) {
+      // A short row through a lane-sized copy: the same arithmetic.
+      alignas(16) uint16_t tail[8] = {};
+      std::memcpy(tail, row, size_t(n) * 2);
+      __m128i* t = reinterpret_cast<__m128i*>(tail);
+      _mm_store_si128(t, blend(_mm_load_si128(t)));
+      std::memcpy(row, tail, size_t(n) * 2);
+      continue;
+    }
+    // The last eight pixels are read first; written last, their overlap with
+    // the run before gets the same values again.
+    __m128i* last = reinterpret_cast<__m128i*>(row + n - 8);
+    const __m128i lastValue = blend(_mm_loadu_si128(last));
     int32_t i = 0;
     for (; i + 16 <= n; i += 16) {
       __m128i* p = reinterpret_cast<__m128i*>(row + i);
-      const __m128i a = SaturateChannels<L, Add>(_mm_loadu_si128(p), k);
-      const __m128i b = SaturateChannels<L, Add>(_mm_loadu_si128(p + 1), k);
+      const __m128i a = blend(_mm_loadu_si128(p));
+      const __m128i b = blend(_mm_loadu_si128(p + 1));
       _mm_storeu_si128(p, a);
       _mm_storeu_si128(p + 1, b);
     }
-    for (; i + 8 <= n; i += 8) {
+    if (i + 8 <= n) {
       __m128i* p = reinterpret_cast<__m128i*>(row + i);
-      _mm_storeu_si128(p, SaturateChannels<L, Add>(_mm_loadu_si128(p), k));
+      _mm_storeu_si128(p, blend(_mm_loadu_si128(p)));
     }
-    if (i < n) {
-      // The last few pixels through a lane-sized copy: same arithmetic.
-      alignas(16) uint16_t tail[8] = {};
-      std::memcpy(tail, row + i, size_t(n - i) * 2);
-      __m128i* t = reinterpret_cast<__m128i*>(tail);
-      _mm_store_si128(t, SaturateChannels<L, Add>(_mm_load_si128(t), k));
-      std::memcpy(row + i, tail, size_t(n - i) * 2);
-    }
+    _mm_storeu_si128(last, lastValue);
   }
 }
 
-// One channel of the image add: floor(s * a / 256) from the source channel
-// moved to bits 8 and up (the high half of the product is exactly that
-// floor), added to the destination channel with saturation at its width.
+// floor(c * a / 256) for one channel of eight source pixels, in the
+// channel's place. Channels low in the word use the high half of a product
+// with a scaled up (exactly the floor); high ones the low half, masked.
 template <int ChShift, int Bits>
-inline __m128i AddImageChannel(__m128i d, __m128i s, __m128i alpha) {
+inline __m128i ScaledChannel(__m128i s, const __m128i& alphaLow, const __m128i& alphaHigh) {
   constexpr uint16_t mask = uint16_t(((1u << Bits) - 1) << ChShift);
-  const __m128i c8 = _mm_and_si128(Shift<8 - ChShift>(s), Set16(((1u << Bits) - 1) << 8));
-  const __m128i step = Shift<ChShift>(_mm_mulhi_epu16(c8, alpha));
-  if constexpr (ChShift + Bits == 16) {
-    // The channel is already at the top: saturate there.
-    return _mm_and_si128(_mm_adds_epu16(d, step), Set16(mask));
+  if constexpr (ChShift <= 8) {
+    // (c << ChShift) * (a << (8 - ChShift)) >> 16 = floor(c * a / 256)
+    const __m128i t = _mm_mulhi_epu16(_mm_and_si128(s, Set16(mask)), alphaLow);
+    if constexpr (ChShift == 0) return t;
+    else return _mm_slli_epi16(t, ChShift);
   } else {
-    const __m128i sum = _mm_add_epi16(_mm_and_si128(d, Set16(mask)), step);
-    if constexpr (uint32_t(mask) * 2 < 0x8000u) return _mm_min_epi16(sum, Set16(mask));  // no sign to mind
-    else return _mm_sub_epi16(sum, _mm_subs_epu16(sum, Set16(mask)));  // unsigned minimum
+    // c * (a << (ChShift - 8)) stays below 2^16; its bits from ChShift up are the floor in place
+    __m128i c = _mm_srli_epi16(s, ChShift);
+    if constexpr (ChShift + Bits < 16) c = _mm_and_si128(c, Set16((1u << Bits) - 1));
+    return _mm_and_si128(_mm_mullo_epi16(c, alphaHigh), Set16(mask));
   }
 }
 
+// Eight pixels of the image add: d plus the scaled source, each channel
+// saturating at its width.
 template <TPixelLayout L>
-inline __m128i AddImage8(__m128i d, __m128i s, __m128i alpha) {
+inline __m128i AddImage8(__m128i d, __m128i s, const __m128i& alphaRed, const __m128i& alphaGreen,
+                         const __m128i& alphaBlue) {
   constexpr TChannels ch = ChannelsOf(L);
-  return _mm_or_si128(_mm_or_si128(AddImageChannel<ch.RedShift, ch.RedBits>(d, s, alpha),
-                                   AddImageChannel<ch.GreenShift, ch.GreenBits>(d, s, alpha)),
-                      AddImageChannel<ch.BlueShift, ch.BlueBits>(d, s, alpha));
+  const TLaneSteps k{_mm_or_si128(ScaledChannel<ch.RedShift, ch.RedBits>(s, alphaRed, alphaRed),
+                                  ScaledChannel<ch.BlueShift, ch.BlueBits>(s, alphaBlue, alphaBlue)),
+                     ScaledChannel<ch.GreenShift, ch.GreenBits>(s, alphaGreen, alphaGreen)};
+  return RaiseChannels<L>(d, k);
+}
+
+// The factor each channel's product takes: a shifted to meet the channel.
+constexpr uint32_t AlphaFactor(int chShift, uint32_t a) {
+  return chShift <= 8 ? a << (8 - chShift) : a << (chShift - 8);
 }
 
 // n destination pixels of one row from n source pixels; keyed pixels stay.
 template <TPixelLayout L, bool Keyed>
 void AddImageRow(uint16_t* dst, const uint16_t* src, int32_t n, uint32_t a, uint16_t key) {
-  const __m128i alpha = Set16(a), keys = Set16(key);
+  constexpr TChannels ch = ChannelsOf(L);
+  const __m128i ar = Set16(AlphaFactor(ch.RedShift, a)), ag = Set16(AlphaFactor(ch.GreenShift, a)),
+                ab = Set16(AlphaFactor(ch.BlueShift, a)), keys = Set16(key);
   auto eight = [&](__m128i d, __m128i s) {
-    const __m128i v = AddImage8<L>(d, s, alpha);
-    if (!Keyed) return v;
-    const __m128i skip = _mm_cmpeq_epi16(s, keys);
-    return _mm_or_si128(_mm_and_si128(skip, d), _mm_andnot_si128(skip, v));
+    if constexpr (!Keyed) {
+      return AddImage8<L>(d, s, ar, ag, ab);
+    } else if constexpr (L == TPixelLayout::Layout565) {
+      // A black source adds nothing and every bit is a channel bit, so keyed
+      // pixels can simply be added as black.
+      const __m128i skip = _mm_cmpeq_epi16(s, keys);
+      return AddImage8<L>(d, _mm_andnot_si128(skip, s), ar, ag, ab);
+    } else {
+      // Keyed pixels keep their bit 15 too.
+      const __m128i skip = _mm_cmpeq_epi16(s, keys);
+      const __m128i v = AddImage8<L>(d, s, ar, ag, ab);
+      return _mm_or_si128(_mm_and_si128(skip, d), _mm_andnot_si128(skip, v));
+    }
   };
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    __m128i* d = reinterpret_cast<__m128i*>(dst + i);
-    _mm_storeu_si128(d, eight(_mm_loadu_si128(d), _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i))));
-  }
-  if (i < n) {
+  auto load = [](const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+  if (n < 8) {
     alignas(16) uint16_t dt[8] = {}, st[8] = {};
-    std::memcpy(dt, dst + i, size_t(n - i) * 2);
-    std::memcpy(st, src + i, size_t(n - i) * 2);
-    __m128i* d = reinterpret_cast<__m128i*>(dt);
-    _mm_store_si128(d, eight(_mm_load_si128(d), _mm_load_si128(reinterpret_cast<const __m128i*>(st))));
-    std::memcpy(dst + i, dt, size_t(n - i) * 2);
+    std::memcpy(dt, dst, size_t(n) * 2);
+    std::memcpy(st, src, size_t(n) * 2);
+    _mm_store_si128(reinterpret_cast<__m128i*>(dt), eight(load(dt), load(st)));
+    std::memcpy(dst, dt, size_t(n) * 2);
+    return;
   }
+  // The last eight first, stored last (see SaturateRect).
+  const __m128i lastValue = eight(load(dst + n - 8), load(src + n - 8));
+  for (int32_t i = 0; i + 8 <= n; i += 8)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), eight(load(dst + i), load(src + i)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + n - 8), lastValue);
 }
 
 #endif  // __SSE2__
