@@ -31,8 +31,11 @@ DISPLAY=":$(tr -d '\n' <"$dir/d16")"
 DM_X24_DISPLAY=":$(tr -d '\n' <"$dir/d24")"
 DM_X16_DISPLAY=$DISPLAY
 export DISPLAY DM_X16_DISPLAY DM_X24_DISPLAY
-# X and GL libraries keep allocations for the life of the process; the
-# sanitizer build must not report those as our leaks.
-LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export LSAN_OPTIONS
+# The GL driver that SDL loads under X is unloaded at exit with allocations
+# of its own still held; the sanitizer build would report them as leaks of
+# the show, from a module it can no longer name. Leak checking of our own
+# code is done by the other, headless suites; address and undefined-
+# behaviour errors still fail these tests.
+ASAN_OPTIONS="detect_leaks=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+export ASAN_OPTIONS
 "$@"
