@@ -22,6 +22,9 @@ struct Ramp {
     size_t i = 0;
     while (Stops[i + 1].first < t) ++i;
     const double t0 = Stops[i].first, t1 = Stops[i + 1].first, h = t1 - t0, u = (t - t0) / h;
+    const Color& c0 = Stops[i].second;
+    const Color& c1 = Stops[i + 1].second;
+    if (c0.r == c1.r && c0.g == c1.g && c0.b == c1.b) return c0;  // a flat stretch stays flat
     auto slope = [&](size_t k, double Color::*ch) {
       if (k == 0 || k + 1 == Stops.size()) return 0.0;  // flat at the ends
       const auto& a = Stops[k - 1];
@@ -165,6 +168,7 @@ Image BigLight() {
 
 Image BigLight2() {
   const Ramp ramp{{{0, Rgb(216, 216, 216)},
+                   {2.5, Rgb(216, 216, 216)},
                    {7, Rgb(210, 222, 208)},
                    {14, Rgb(128, 178, 122)},
                    {25, Rgb(45, 109, 42)},
