@@ -1,6 +1,7 @@
 #include "music/player.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <libopenmpt/libopenmpt.hpp>
 #include <string>
@@ -49,6 +50,8 @@ TModulePlayer::~TModulePlayer() = default;
 bool TModulePlayer::CreateModule() {
   try {
     Module = std::make_unique<openmpt::module>(Bytes, Log);
+    // No dither: the same module renders the same samples on every run.
+    Module->ctl_set_integer("dither", 0);
   } catch (...) {
     Module.reset();
     return false;
@@ -74,8 +77,13 @@ bool TModulePlayer::Play(int32_t order, int32_t row, bool resetVoices) {
     if (!CreateModule()) return IsPlaying = false;
     std::fill(LastInstrument.begin(), LastInstrument.end(), 0);
   }
+  EndFrame = UINT64_MAX;
   try {
-    Module->set_position_order_row(order, row);
+    const double start = Module->set_position_order_row(order, row);
+    if (!(Flags & BASS_MUSIC_LOOP)) {
+      const double left = Module->get_duration_seconds() - start;
+      EndFrame = left > 0 ? uint64_t(std::llround(left * double(Rate))) : 0;
+    }
   } catch (...) {
     return IsPlaying = false;
   }
@@ -97,11 +105,16 @@ void TModulePlayer::Render(int16_t* out, size_t frames, uint64_t outFrame, ISync
     } catch (...) {
       got = 0;
     }
-    // A short read ends a song played once; it reports a false row 0.
-    if (got == want) OnRowSeen(outFrame + done, sink);
+    // A song played once renders a short tail past its end, reporting a
+    // false row 0 there: rows are followed only up to the song's end.
+    // A read may come back short; only an empty one ends the song.
+    if (got == 0) {
+      IsPlaying = false;
+      break;
+    }
+    if (Rendered < EndFrame) OnRowSeen(outFrame + done, sink);
     Rendered += got;
     done += got;
-    if (got < want) IsPlaying = false;
   }
   if (done < frames) std::memset(out + 2 * done, 0, (frames - done) * 2 * sizeof(int16_t));
 }

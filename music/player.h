@@ -92,6 +92,7 @@ class TModulePlayer {
   std::vector<uint8_t> LastInstrument;  // per channel, the instrument a bare note plays
   int32_t LastOrder = -1;
   int32_t LastRow = -1;
+  uint64_t EndFrame = UINT64_MAX;  // in Rendered: the end of a song played once
   uint64_t Rendered = 0;       // frames rendered since Play
   uint64_t NextRowStart = 0;   // predicted frame (in Rendered) of the next row; 0 = unknown
 };
