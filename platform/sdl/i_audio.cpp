@@ -2,6 +2,8 @@
 // thread. It registers itself with the music component when the program
 // starts, so BASS_Init with the default device plays through it.
 #include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <mutex>
@@ -12,11 +14,34 @@ namespace {
 
 constexpr uint16_t BufferFrames = 1024;
 
+// The sound libraries under SDL (alsa-lib) print their own complaints to
+// stderr when no card is found; the show stays silent, so stderr points at
+// /dev/null while the output is opened.
+class TQuietStderr {
+ public:
+  TQuietStderr() {
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null < 0) return;
+    Saved = ::dup(2);
+    if (Saved >= 0) ::dup2(null, 2);
+    ::close(null);
+  }
+  ~TQuietStderr() {
+    if (Saved < 0) return;
+    ::dup2(Saved, 2);
+    ::close(Saved);
+  }
+
+ private:
+  int Saved = -1;
+};
+
 class TSdlAudioOutput final : public IAudioOutput {
  public:
   ~TSdlAudioOutput() override { Close(); }
 
   bool Open(uint32_t rate, TAudioPull pull, void* context) override {
+    TQuietStderr quiet;
     // Audio alone: a failing audio driver must not take video down with it.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SubsystemUp = true;
