@@ -2,6 +2,7 @@
 // never ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -92,6 +93,29 @@ TEST(HiddenScene, NeverEndsWhateverTheTimeStep) {
     ASSERT_EQ(RandSeed, AdvanceSeed(before, 3 * 4000 + 3)) << frame;
   }
   EXPECT_FALSE(show.Ended());
+}
+
+TEST(HiddenScene, BandAlwaysCoversColumns140To353) {
+  THeadlessShow show({"-scene0", "-nosound"}, 11u);
+  ASSERT_TRUE(show.Start());
+  show.Form->TimeStep = 1.0;
+  for (int frame = 0; frame < 5; ++frame) {
+    FillSurface(show.Form->DXDraw1.Surface, 0);
+    const uint32_t before = RandSeed;
+    show.Form->RunHiddenScene();
+    RandSeed = AdvanceSeed(before, 3 * 4000);
+    const int32_t w = RandomBelow(100), b = RandomBelow(100), k = RandomBelow(9) + 105;
+    const TSurface& f = show.Form->DXDraw1.Surface;
+    const int32_t right = std::min(140 - b + 412 - w, 512);
+    ASSERT_LE(140 - b, 140);
+    ASSERT_GE(right, 354);
+    for (int32_t y = 0; y < 384; ++y)
+      for (int32_t x = 140 - b; x < right; ++x) ASSERT_GE(f.Pixel(x, y) >> 11, k >> 3) << x << "," << y;
+    // Left of the band the cleared frame keeps mostly black.
+    int black = 0;
+    for (int32_t y = 0; y < 384; ++y) black += (f.Pixel(139 - b, y) >> 11) == 0;
+    EXPECT_GT(black, 300) << frame;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and number of the frame's random draws, and the scene's length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -147,6 +148,32 @@ TEST(Scene1, LastsSixHundredThirtyFramesAtTimeStepOne) {
   EXPECT_EQ(frames, 630);
   EXPECT_EQ(s.form().Scene1Clock, 631.0);
   EXPECT_EQ(s.form().Scene, 2);
+}
+
+TEST(Scene1Band, RedBandFromItsFiveDrawsMovesWithTheTrails) {
+  Scene1Show s;
+  s.form().TimeStep = 1.0;
+  // The first frame after the reset: every spark draws (see above), so the
+  // band's draws come after the coin, the noise and 79 * 3 glow coins.
+  RandSeed = 2024;
+  const uint32_t seed = RandSeed;
+  s.form().RunScene1();
+  RandSeed = AdvanceSeed(seed, 1 + 2 * 38401 + 79 * 3);
+  const int32_t h = RandomBelow(300), w = RandomBelow(300), t = RandomBelow(100), l = RandomBelow(100);
+  const int32_t k = RandomBelow(40) + 10;
+  const TSurface& f = s.form().DXDraw1.Surface;
+  auto red5 = [&](int32_t x, int32_t y) { return f.Pixel(x, y) >> 11; };
+  // The band was added before the frame moved by (2, 2): every pixel of it
+  // holds at least the band's red, whatever was below.
+  const int32_t right = std::min(l + 512 - w, 510), bottom = std::min(t + 384 - h, 382);
+  for (int32_t y = t; y < bottom; ++y)
+    for (int32_t x = l; x < right; ++x) ASSERT_GE(red5(x + 2, y + 2), k >> 3) << x << "," << y;
+  // Left of it the frame is mostly the black it started from.
+  if (l > 0) {
+    int black = 0;
+    for (int32_t y = t; y < bottom; ++y) black += red5(l + 1, y + 2) == 0;
+    EXPECT_GT(black, (bottom - t) / 2);
+  }
 }
 
 }  // namespace
