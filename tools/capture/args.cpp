@@ -1,6 +1,7 @@
 #include <charconv>
 
 #include "tools/capture/runner.h"
+#include "tools/capture/video.h"
 
 const char* const RunnerUsage =
     "usage: driftmosaic-capture [options] [-- show options]\n"
@@ -13,6 +14,10 @@ const char* const RunnerUsage =
     "  --png-every K     only every K-th tick (default 1)\n"
     "  --trace           one line of state per tick on stdout\n"
     "  --wav FILE        write the run's audio (16-bit stereo, 44100 Hz)\n"
+    "  --video FILE      make a video with ffmpeg: 25 pictures a second, one a tick,\n"
+    "                    and the music; Matroska with FFV1 pictures and FLAC sound\n"
+    "                    (lossless; no sound stream under -nosound)\n"
+    "  --scale K         video pictures K times as wide and high, 1 to 16 (default 1)\n"
     "  --help            this text\n";
 
 namespace {
@@ -25,6 +30,14 @@ bool ParseNumber(const std::string& text, T& value) {
   return ec == std::errc() && ptr == end;
 }
 
+// A video has one picture per 40 ms tick, so the ticks keep the default work.
+bool CheckVideoOptions(const TRunnerOptions& o, std::string& error) {
+  if (o.VideoPath.empty() && o.ScaleGiven) return error = "--scale applies to --video only", false;
+  if (!o.VideoPath.empty() && o.FrameMsGiven)
+    return error = "--video takes one tick per 40 ms; --frame-ms cannot be combined with it", false;
+  return true;
+}
+
 }  // namespace
 
 bool ParseRunnerArgs(const std::vector<std::string>& args, TRunnerOptions& options, std::string& error,
@@ -34,7 +47,7 @@ bool ParseRunnerArgs(const std::vector<std::string>& args, TRunnerOptions& optio
     const std::string& a = args[i];
     if (a == "--") {
       options.ShowArgs.assign(args.begin() + long(i) + 1, args.end());
-      return true;
+      break;
     }
     if (a == "--help" || a == "-h") {
       help = true;
@@ -64,6 +77,7 @@ bool ParseRunnerArgs(const std::vector<std::string>& args, TRunnerOptions& optio
     } else if (a == "--frame-ms") {
       if (!value(v)) return false;
       options.FrameMs.clear();
+      options.FrameMsGiven = true;
       size_t start = 0;
       while (true) {
         const size_t comma = v.find(',', start);
@@ -95,10 +109,21 @@ bool ParseRunnerArgs(const std::vector<std::string>& args, TRunnerOptions& optio
     } else if (a == "--wav") {
       if (!value(v)) return false;
       options.WavPath = v;
+    } else if (a == "--video") {
+      if (!value(v)) return false;
+      if (v.empty()) return error = "--video needs a file name", false;
+      options.VideoPath = v;
+    } else if (a == "--scale") {
+      uint32_t n;
+      if (!value(v) || !ParseNumber(v, n) || n < 1 || n > MaxVideoScale)
+        return error = error.empty() ? "--scale needs a whole number from 1 to " + std::to_string(MaxVideoScale) : error,
+               false;
+      options.Scale = n;
+      options.ScaleGiven = true;
     } else {
       error = "unknown option " + a + " (see --help)";
       return false;
     }
   }
-  return true;
+  return CheckVideoOptions(options, error);
 }

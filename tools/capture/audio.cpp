@@ -55,6 +55,7 @@ void TRunnerAudio::DecodeUntil(uint32_t now, bool soundOn) {
     const size_t n = size_t(std::min<uint64_t>(target - Frames, BlockFrames));
     size_t got = soundOn ? MusicDecode(Block, n) : 0;
     std::fill(Block + 2 * got, Block + 2 * n, int16_t(0));
+    if (OnFrames) OnFrames(Block, n);
     Write(Block, n);
     Frames += n;
   }

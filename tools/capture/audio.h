@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 class TRunnerAudio {
@@ -22,6 +23,9 @@ class TRunnerAudio {
   bool Finish(std::string& error);
 
   uint64_t FramesDone() const { return Frames; }
+
+  // Given every decoded block as well (the video's sound), also after Finish.
+  std::function<void(const int16_t* stereo, size_t frames)> OnFrames;
 
  private:
   void Write(const int16_t* stereo, size_t frames);

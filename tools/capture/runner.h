@@ -16,6 +16,10 @@ struct TRunnerOptions {
   uint32_t PngEvery = 1;
   bool Trace = false;
   std::string WavPath;
+  std::string VideoPath;  // Matroska file made by ffmpeg
+  uint32_t Scale = 1;     // whole-number scale of the video's pictures
+  bool FrameMsGiven = false;
+  bool ScaleGiven = false;
   std::vector<std::string> ShowArgs;  // after "--"
 };
 
