@@ -3,12 +3,16 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/form.h"
 #include "platform/sdl/i_msgbox.h"
 
 bool InitVideo(std::string& error) {
+  // The show writes no file: the GL driver that SDL's renderer loads would
+  // otherwise keep a shader cache in the user's home folder.
+  setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
     return false;
