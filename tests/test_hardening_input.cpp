@@ -87,25 +87,48 @@ std::string Slurp(const fs::path& path) {
   return s.str();
 }
 
-// Runs program with args (no shell) in dir, with the environment settings
-// added; stdout and stderr are kept.
-TRun RunIn(const fs::path& dir, const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
+// The environment of this process with the settings added (replacing any
+// of the same name).
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& settings) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    bool replaced = false;
+    for (const std::string& s : settings)
+      replaced = replaced || entry.compare(0, s.find('=') + 1, s, 0, s.find('=') + 1) == 0;
+    if (!replaced) env.push_back(entry);
+  }
+  env.insert(env.end(), settings.begin(), settings.end());
+  return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+  std::vector<char*> p;
+  for (std::string& s : strings) p.push_back(s.data());
+  p.push_back(nullptr);
+  return p;
+}
+
+// Runs program with args (no shell) in dir, with environment settings
+// added; stdout and stderr are kept. Everything is made ready before the
+// fork: the child only changes folder, redirects and executes.
+TRun RunIn(const fs::path& dir, const std::vector<std::string>& args,
+           const std::vector<std::string>& settings = {}) {
   const fs::path out = dir.parent_path() / (dir.filename().string() + ".out");
   const fs::path err = dir.parent_path() / (dir.filename().string() + ".err");
+  std::vector<std::string> all = args, env = EnvironmentWith(settings);
+  std::vector<char*> argv = Pointers(all), envp = Pointers(env);
+  const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
-    for (const std::string& setting : env) putenv(const_cast<char*>(setting.c_str()));
-    const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int in = open("/dev/null", O_RDONLY);
     dup2(o, 1), dup2(e, 2), dup2(in, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
+  close(o), close(e), close(in);
   TRun run;
   int status = 0;
   if (pid > 0 && waitpid(pid, &status, 0) == pid) run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
