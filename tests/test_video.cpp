@@ -142,6 +142,19 @@ std::string ErrorLine(const std::string& err) {
   return at == std::string::npos ? "" : err.substr(at);
 }
 
+// Processes whose command line contains text.
+int ProcessesNaming(const std::string& text) {
+  int found = 0;
+  for (const auto& e : fs::directory_iterator("/proc")) {
+    const std::string name = e.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string cmdline = Slurp(e.path() / "cmdline");
+    std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
+    if (cmdline.find(text) != std::string::npos) ++found;
+  }
+  return found;
+}
+
 }  // namespace
 
 // 50 ticks of scene 1 at scale 2 with the music: 50 pictures of 1024 x 768,
@@ -267,9 +280,25 @@ TEST(Video, FailuresExitTwoWithOneLineAndLeaveNothing) {
   }
 }
 
+// Stopped by a signal in the middle, the runner stops ffmpeg and deletes
+// what it had written.
+TEST(Video, InterruptedCaptureStopsFfmpegAndLeavesNothing) {
+  const fs::path dir = FreshDir("interrupt");
+  fs::create_directories(dir / "tmp");
+  const TRun run = RunIn(dir, "TMPDIR='" + (dir / "tmp").string() + "' " +
+                                  Capture("--seed 1 --video show.mkv -- -nosound") +
+                                  " 2>/dev/null & p=$!; sleep 1; kill -TERM $p; wait $p; echo $?");
+  EXPECT_EQ(run.Out, "2\n");
+  EXPECT_EQ(Names(dir), std::set<std::string>{"tmp"});
+  EXPECT_TRUE(fs::is_empty(dir / "tmp"));
+  // No ffmpeg still writing beside the requested name.
+  EXPECT_EQ(ProcessesNaming(dir.string() + "/.show.mkv.partial-"), 0);
+  fs::remove_all(dir);
+}
+
 TEST(Video, BadOptionsExitTwoBeforeAnythingIsWritten) {
   const char* cases[] = {
-      "--video show.mkv --scale 0",      "--video show.mkv --scale 17",   "--video show.mkv --scale x",
+      "--video show.mkv --scale 0",      "--video show.mkv --scale 9",   "--video show.mkv --scale x",
       "--video show.mkv --scale",        "--scale 2",                     "--video show.mkv --frame-ms 40",
       "--frame-ms 0 --video show.mkv",   "--video",                       "--video ''",
       "--frames 5 --scale -1 --video show.mkv",

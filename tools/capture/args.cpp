@@ -17,7 +17,7 @@ const char* const RunnerUsage =
     "  --video FILE      make a video with ffmpeg: 25 pictures a second, one a tick,\n"
     "                    and the music; Matroska with FFV1 pictures and FLAC sound\n"
     "                    (lossless; no sound stream under -nosound)\n"
-    "  --scale K         video pictures K times as wide and high, 1 to 16 (default 1)\n"
+    "  --scale K         video pictures K times as wide and high, 1 to 8 (default 1)\n"
     "  --help            this text\n";
 
 namespace {

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -278,8 +279,12 @@ bool TVideoWriter::OpenAudioPipe(std::string& error) {
     return false;
   }
   Audio.Fd = fd;
-  GrowPipe(fd);
   return true;
+}
+
+bool TVideoWriter::SoundPipeEmpty() const {
+  int unread = 0;
+  return Audio.Fd >= 0 && ::ioctl(Audio.Fd, FIONREAD, &unread) == 0 && unread == 0;
 }
 
 bool TVideoWriter::Drain(TStream& s, std::string& error) {
@@ -321,9 +326,13 @@ bool TVideoWriter::FfmpegFailed(std::string& error, bool wait) {
   return true;
 }
 
-// Writes both streams until the next tick is wanted: when either queue is
-// empty, since ffmpeg may be waiting on that stream, and must then be fed
-// more of it. Finishing, writes everything and closes both pipes.
+// Writes both streams until the next tick is wanted: when the pictures are
+// all written, or when ffmpeg has read every byte of sound so far, since it
+// may be waiting for more. Waiting for anything less could stall both sides:
+// ffmpeg reads its inputs in time order but looks at seconds of sound before
+// it starts. Waiting for no less keeps the runner, which draws faster than
+// ffmpeg encodes, from queueing pictures far ahead of the encoder. Finishing,
+// writes everything and closes both pipes.
 bool TVideoWriter::Flow(bool finishing, std::string& error) {
   for (;;) {
     if (Interrupted) {
@@ -337,7 +346,7 @@ bool TVideoWriter::Flow(bool finishing, std::string& error) {
       for (TStream* s : {&Video, &Audio})
         if (s->Fd >= 0 && s->Queue.Empty()) ::close(s->Fd), s->Fd = -1, s->Ended = true;
       if (Video.Ended && Audio.Ended) return true;
-    } else if (Video.Queue.Empty() || (WithAudio && Audio.Queue.Empty())) {
+    } else if (Video.Queue.Empty() || (WithAudio && Audio.Queue.Empty() && SoundPipeEmpty())) {
       return true;
     }
     // Here something is waiting that ffmpeg has not taken yet.

@@ -13,8 +13,8 @@
 
 #include "render/surface.h"
 
-// Whole-number scale factors the video accepts.
-constexpr uint32_t MaxVideoScale = 16;
+// Whole-number scale factors the video accepts: up to 4096 x 3072 pictures.
+constexpr uint32_t MaxVideoScale = 8;
 
 // Bytes waiting for a pipe, in the order they were queued. Chunks keep their
 // memory when they are used up, so a steady run allocates nothing.
@@ -23,6 +23,7 @@ class TByteQueue {
   // A chunk at the back, empty, to be filled by the caller.
   std::vector<uint8_t>& PushBack();
   bool Empty() const { return Count == 0; }
+  size_t Chunks() const { return Count; }
   const uint8_t* FrontData() const { return Slots[Head].data() + Offset; }
   size_t FrontSize() const { return Slots[Head].size() - Offset; }
   // Drops n bytes of the front chunk (at most FrontSize()).
@@ -72,6 +73,8 @@ class TVideoWriter {
   bool Flow(bool finishing, std::string& error);
   bool OpenAudioPipe(std::string& error);
   bool Drain(TStream& s, std::string& error);
+  // True when ffmpeg has read all the sound written to its pipe.
+  bool SoundPipeEmpty() const;
   // True (with error set) once ffmpeg has exited; waiting, gives it a few
   // seconds to do so.
   bool FfmpegFailed(std::string& error, bool wait = false);
