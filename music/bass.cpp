@@ -242,8 +242,13 @@ HSYNC TComponent::SetSync(HMUSIC handle, const TSyncSpec& spec) {
 }
 
 bool TComponent::Start() {
-  std::lock_guard<std::mutex> lock(Lock);
-  if (!Initialised) return false;
+  {
+    std::lock_guard<std::mutex> lock(Lock);
+    if (!Initialised) return false;
+  }
+  // Starting takes the output's own lock, which its thread holds while it
+  // pulls, and a pull takes Lock: start unlocked, as Free closes unlocked.
+  // Output changes only on this thread (Init and Free).
   if (Output) Output->Start();
   return true;
 }
