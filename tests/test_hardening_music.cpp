@@ -65,8 +65,14 @@ std::unique_ptr<IAudioOutput> MakeLockingOutput() { return std::make_unique<TLoc
 TEST(HardenedMusic, StartingWhilePullsRunDoesNotDeadlock) {
   RegisterSystemAudioOutput(&MakeLockingOutput);
   ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr));
+  for (int i = 0; i < 500 && TLockingOutput::Pulls.load() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const long pullsBefore = TLockingOutput::Pulls.load();
+  ASSERT_GT(pullsBefore, 0);
+  // Starts for 300 ms while the pulls go on.
   auto starts = std::async(std::launch::async, [] {
-    for (int i = 0; i < 2000; ++i) BASS_Start();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < end) BASS_Start();
   });
   if (starts.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
     // The starting thread and the output's thread wait on each other's lock
@@ -74,7 +80,7 @@ TEST(HardenedMusic, StartingWhilePullsRunDoesNotDeadlock) {
     std::fprintf(stderr, "HardenedMusic: BASS_Start deadlocked against a running pull\n");
     std::abort();
   }
-  EXPECT_GT(TLockingOutput::Pulls.load(), 0);
+  EXPECT_GT(TLockingOutput::Pulls.load(), pullsBefore);
   EXPECT_TRUE(BASS_Free());
   RegisterSystemAudioOutput(nullptr);
 }
