@@ -314,3 +314,41 @@ TEST(HardenedNoFiles, HeadlessShowOpensNothingForWriting) {
     fs::remove_all(dir);
   }
 }
+
+// The runner with the extreme frame durations in turn and the clock starting
+// 5 ms before the wrap, looping: every tick prints its line, and the step of
+// each follows from the work of the tick before (the work counts when the
+// count moved past the tick's start without wrapping; the floor is 1).
+TEST(HardenedRunner, ExtremeFrameDurationsAcrossTheWrapUnderLoop) {
+  const fs::path dir = FreshDir("extreme");
+  const uint32_t work[] = {0, 1, 39, 40, 41, 100, 2000, 10000000};
+  const TRun run = RunIn(dir, RunnerLine({"--seed", "5", "--trace", "--frames", "400", "--clock-start", "4294967291",
+                                          "--frame-ms", "0,1,39,40,41,100,2000,10000000"},
+                                         {"-nosound", "-loop"}));
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Err, "");
+  const std::regex line("frame=([0-9]+) scene=([0-9]+) step=(\\S+) .*");
+  std::istringstream lines(run.Out);
+  uint32_t start = 4294967291u + 40u;
+  double step = 0.0;
+  int n = 0;
+  std::vector<unsigned> scenesSeen(9, 0);
+  for (std::string text; std::getline(lines, text); ++n) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(text, m, line)) << text;
+    ASSERT_EQ(std::stoi(m[1]), n + 1);
+    ASSERT_EQ(std::stod(m[3]), step) << text;
+    const unsigned scene = unsigned(std::stoul(m[2]));
+    ASSERT_TRUE(scene >= 1 && scene <= 8) << text;
+    ++scenesSeen[scene];
+    const uint32_t w = work[std::min<size_t>(size_t(n), 7)];
+    const double measured = uint32_t(start + w) > start ? double(w) / 40.0 : step;
+    step = measured >= 1.0 ? measured : 1.0;
+    start += std::max<uint32_t>(40u, w);
+  }
+  EXPECT_EQ(n, 400);
+  // After the first eight ticks every frame takes 10,000,000 ms: each scene
+  // passes in one frame, and the show starts over again and again.
+  for (unsigned s = 1; s <= 8; ++s) EXPECT_GT(scenesSeen[s], 40u) << s;
+  fs::remove_all(dir);
+}

@@ -51,6 +51,12 @@ void TRunnerAudio::DecodeUntil(uint32_t now, bool soundOn) {
   ElapsedMs += uint32_t(now - Last);
   Last = now;
   const uint64_t target = ElapsedMs * Rate / 1000;
+  // Silence that nobody takes need not be made: a long virtual frame under
+  // "-nosound" would otherwise fill gigabytes of zeros.
+  if (!soundOn && Wav == nullptr && !OnFrames) {
+    Frames = std::max(Frames, target);
+    return;
+  }
   while (Frames < target) {
     const size_t n = size_t(std::min<uint64_t>(target - Frames, BlockFrames));
     size_t got = soundOn ? MusicDecode(Block, n) : 0;
