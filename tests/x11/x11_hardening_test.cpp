@@ -37,8 +37,9 @@ constexpr int Generous = 15000;
 
 uint32_t NowMs() { return uint32_t(MonotonicNanoseconds() / 1000000u); }
 
-// The SDL host, watched: every read of the clock notes a new FrameStart (the
-// start of a tick), and the loop is ended once the focus changes are over.
+// The SDL host, watched: the first read of the clock after a new FrameStart
+// notes the time the tick fired, and the loop is ended once the focus
+// changes are over.
 class TWatchedHost final : public TSdlHost {
  public:
   using TSdlHost::TSdlHost;
@@ -46,8 +47,12 @@ class TWatchedHost final : public TSdlHost {
   uint32_t timeGetTime() override {
     const uint32_t now = TSdlHost::timeGetTime();
     if (Form != nullptr && Form->FrameStart != LastFrameStart) {
+      // Inside a tick, after its FrameStart was read: the timer's own count
+      // of the tick, which the loop gave it when the tick fired, is less than
+      // an interval ago, so Remaining tells it exactly.
       LastFrameStart = Form->FrameStart;
-      TickStarts.push_back(LastFrameStart);
+      const TDXTimer& timer = Form->DXTimer1;
+      TickStarts.push_back(now - (timer.Interval - timer.Remaining(now)));
     }
     if (XWindow == 0 && Display.Window() != nullptr) XWindow = XWindowOf(Display.Window());
     if (Done && uint32_t(now - DoneAt) > 500u) Terminate();
