@@ -4,19 +4,22 @@
 # from /proc/PID/stat over SECONDS, as a share of one core, and VmRSS and
 # VmHWM from /proc/PID/status at the end. With music (SDL's dummy audio
 # driver) and with -nosound. Targets: at most 10% of a core, under 64 MB.
-#   tools/measure/cpu.sh [BUILD_DIR] [SECONDS] [SHOW OPTIONS...]
+#   tools/measure/cpu.sh [BUILD_DIR] [SECONDS] [--fullscreen] [SHOW OPTIONS...]
+# --fullscreen measures the full-screen show (scaled to the 1024x768 screen).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 seconds=${2:-20}
 shift $(( $# > 2 ? 2 : $# ))
+window=(-windowed)
+if [ "${1:-}" = --fullscreen ]; then window=(); shift; fi
 . "$here/xvfb.sh"
 [ -f "$build/driftb.mo3" ] || { echo "no driftb.mo3 in $build" >&2; exit 1; }
 cd "$build"
 ticks=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # utime + stime, in clock ticks
 for mode in music nosound; do
-  args=(-windowed "$@")
+  args=("${window[@]}" "$@")
   [ "$mode" = nosound ] && args+=(-nosound)
   "$build/driftmosaic-b" "${args[@]}" &
   pid=$!
