@@ -113,7 +113,7 @@ TEST(HardenedShow, ExtremeFrameDurationsInTheHiddenSceneAndTheLoop) {
       auto show = GuardedShow({"-nosound", option}, nearWrap);
       ASSERT_NE(show, nullptr) << what;
       // The mixed pattern runs longest; the plain ones take a few hundred ticks.
-      RunPattern(*show, patterns[p], p == 0 ? 2000 : 300, what);
+      RunPattern(*show, patterns[p], p == 0 ? 1500 : 200, what);
       EXPECT_FALSE(show->Ended()) << what;
       if (std::string(option) == "-scene0") {
         EXPECT_EQ(show->Form->Scene, 99) << what;
