@@ -243,7 +243,10 @@ TEST(HardenedMusicFile, HugeNoiseAndSpoiledHeaderEndSilently) {
   EXPECT_EQ(run.Out, "");
   EXPECT_EQ(run.Err, "");
   fs::remove(dir / "driftb.mo3");
-  if (!fs::exists(TuneFile())) GTEST_SKIP() << "no tune at " << TuneFile();
+  if (!fs::exists(TuneFile())) {
+    fs::remove_all(dir);
+    GTEST_SKIP() << "no tune at " << TuneFile();
+  }
   std::string tune = Slurp(TuneFile());
   ASSERT_GT(tune.size(), 1000u);
   for (size_t i = 0; i < 64; ++i) tune[i] = char(0x5A ^ i);
@@ -291,7 +294,10 @@ TEST(HardenedNoFiles, HeadlessShowOpensNothingForWriting) {
   for (const auto& c : cases) {
     const fs::path dir = FreshDir(std::string("nofile-") + c.Name);
     if (c.Tune) {
-      if (!fs::exists(TuneFile())) GTEST_SKIP() << "no tune at " << TuneFile();
+      if (!fs::exists(TuneFile())) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "no tune at " << TuneFile();
+      }
       fs::copy_file(TuneFile(), dir / "driftb.mo3");
     }
     const fs::path log = dir.parent_path() / (dir.filename().string() + ".strace");
