@@ -7,40 +7,16 @@
 // whole show, 2,967 ticks under "-nosound", rendered headless.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
+#include "bench_common.h"
 #include "platform/fonts/i_fonts.h"
 #include "platform/headless/headless_show.h"
 
 namespace {
 
-constexpr size_t SurfaceBytes = 512 * 384 * 2;
-
-double ThreadNanoseconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
-}
-
-// One warm copy of the surface, timed; the first copy brings both buffers
-// into the cache, as the frame's surface is after the frame.
-struct TSurfaceCopy {
-  std::vector<uint8_t> From = std::vector<uint8_t>(SurfaceBytes, 1);
-  std::vector<uint8_t> To = std::vector<uint8_t>(SurfaceBytes);
-  double Time() {
-    std::memcpy(To.data(), From.data(), SurfaceBytes);
-    benchmark::ClobberMemory();
-    const double t0 = ThreadNanoseconds();
-    std::memcpy(To.data(), From.data(), SurfaceBytes);
-    benchmark::DoNotOptimize(To.data());
-    benchmark::ClobberMemory();
-    return ThreadNanoseconds() - t0;
-  }
-};
+using bench::ThreadNanoseconds;
+using bench::TSurfaceCopy;
 
 struct TSceneRun {
   const char* Option;

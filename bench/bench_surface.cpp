@@ -8,12 +8,13 @@
 #include <cstring>
 #include <vector>
 
+#include "bench_common.h"
 #include "render/plot.h"
 #include "render/surface.h"
 
 namespace {
 
-constexpr int64_t SurfaceBytes = 512 * 384 * 2;
+using bench::SurfaceBytes;
 
 // Nanoseconds of one warm memcpy of the surface: the best of a few batches.
 double MemcpyNanoseconds() {
@@ -46,7 +47,7 @@ void Measure(benchmark::State& state, Op&& op) {
   const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0).count() /
                     double(std::max<int64_t>(1, int64_t(state.iterations())));
   state.counters["memcpys"] = ns / baseline;
-  state.SetBytesProcessed(int64_t(state.iterations()) * SurfaceBytes);
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(SurfaceBytes));
 }
 
 TSurface MakeSurface(int32_t pitch = 0) {
